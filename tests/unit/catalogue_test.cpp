@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QStringEncoder>
+#include "../qtprint.h"
+
 #include <gtest/gtest.h>
 
 using namespace naxo;

@@ -1,5 +1,7 @@
 #include "discovery.h"
 
+#include "../qtprint.h"
+
 #include <gtest/gtest.h>
 
 using namespace naxo;

@@ -1,5 +1,7 @@
 #include "statusdocument.h"
 
+#include "../qtprint.h"
+
 #include <gtest/gtest.h>
 
 using namespace naxo;

@@ -1,5 +1,7 @@
 #include "updatereply.h"
 
+#include "../qtprint.h"
+
 #include <gtest/gtest.h>
 
 using namespace naxo;

@@ -1,6 +1,8 @@
 #include "versiontext.h"
 
 #include <QLocale>
+#include "../qtprint.h"
+
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>

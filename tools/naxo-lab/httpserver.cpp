@@ -1,5 +1,7 @@
 #include "httpserver.h"
 
+#include <sys/socket.h>
+
 namespace lab {
 
 QByteArray reasonPhrase(int status)
@@ -82,8 +84,13 @@ void HttpExchange::end()
 
 void HttpExchange::abort()
 {
-    if (m_socket)
-        m_socket->abort();
+    if (!m_socket)
+        return;
+    m_socket->flush();
+    // Linger 0: the peer sees a reset, as when a device drops the line.
+    const linger hard{1, 0};
+    setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    m_socket->abort();
 }
 
 bool HttpExchange::connected() const
