@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QPixmap>
+
+namespace naxo {
+
+// ImageList1: the five glyphs of the Update column, by update state code
+// (dim check, bright check, circular arrow, crossed tools, circular arrow).
+QPixmap glyph(int code, int size);
+QPixmap logo(int size);
+
+} // namespace naxo
