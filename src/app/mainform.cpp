@@ -88,6 +88,11 @@ void TMainForm::buildControls()
     setWindowTitle(QStringLiteral("NAXO Updater"));
     setObjectName(QStringLiteral("MainForm"));
     resize(kDesignWidth, kDesignHeight);
+    // The design's 12-pixel text; the platform's default font is larger and
+    // would crowd the grid's designed column widths.
+    QFont designFont = this->font();
+    designFont.setPixelSize(12);
+    setFont(designFont);
 
     ScaledLayout1 = new TScaledLayout(kDesignWidth, kDesignHeight - kStatusBarHeight, this);
     setCentralWidget(ScaledLayout1);
@@ -118,8 +123,12 @@ void TMainForm::buildControls()
         return b;
     };
     Label1 = label(QStringLiteral("Devices in the Network"), {8, 80, 300, 20}, "Label1", true);
-    Label3 = label(QStringLiteral("Selected Firmware Filename:"), {170, 8, 160, 22}, "Label3", true);
-    LabelAktFileName = label(QStringLiteral("---"), {335, 8, 520, 22}, "LabelAktFileName", true);
+    Label3 = label(QStringLiteral("Selected Firmware Filename:"), {170, 8, 200, 22}, "Label3", true);
+    // The file name follows the caption, wherever the platform's font ends it.
+    const int captionEnd = 170 + Label3->sizeHint().width() + 8;
+    Label3->setMinimumWidth(0);
+    ScaledLayout1->setDesignRect(Label3, {170, 8, captionEnd - 170, 22});
+    LabelAktFileName = label(QStringLiteral("---"), {std::max(325, captionEnd), 8, 520, 22}, "LabelAktFileName", true);
     ButtonLoadFirmware = button(QStringLiteral("Select Firmware Manually"), {4, 8, 153, 22}, "ButtonLoadFirmware");
     ButtonSelectNetwork = button(QStringLiteral("Select Network Adapter"), {4, 40, 153, 22}, "ButtonSelectNetwork");
     LabelAdapterName = label(QStringLiteral("AdapterName"), {170, 40, 400, 22}, "LabelAdapterName", false);
@@ -133,6 +142,13 @@ void TMainForm::buildControls()
 
     Grid1 = new QTableView;
     Grid1->setObjectName(QStringLiteral("Grid1"));
+    {
+        // A MAC text must fit the designed 110 pixels.
+        QFont gridFont = this->font();
+        gridFont.setPixelSize(11);
+        gridFont.setStretch(QFont::SemiCondensed);
+        Grid1->setFont(gridFont);
+    }
     FModel = new TDeviceGridModel(FDMemTable1, this);
     Grid1->setModel(FModel);
     Grid1->setItemDelegateForColumn(int(Field::Update), new TGlyphDelegate(Grid1));
