@@ -2,6 +2,12 @@
 
 #include <QFile>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace naxo {
 
 namespace {
@@ -10,6 +16,17 @@ size_t readFile(char *buffer, size_t size, size_t n, void *file)
 {
     const qint64 got = static_cast<QFile *>(file)->read(buffer, qint64(size * n));
     return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+}
+
+// A modest send buffer: "Upload 100%" then means the bytes have nearly all
+// reached the device, and the wait for its confirmation stays short.
+int limitSendBuffer(void *, curl_socket_t socket, curlsocktype purpose)
+{
+    if (purpose == CURLSOCKTYPE_IPCXN) {
+        const int size = 64 * 1024;
+        setsockopt(socket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char *>(&size), sizeof size);
+    }
+    return CURL_SOCKOPT_OK;
 }
 
 } // namespace
@@ -37,6 +54,7 @@ bool FtpClient::upload(const QString &localFile, const QString &host, quint16 po
     curl_easy_setopt(h, CURLOPT_TRANSFERTEXT, 0L);
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(h, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE));
+    curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, &limitSendBuffer);
     const CURLcode code = curl_easy_perform(h);
     if (error)
         *error = classify(code);

@@ -207,3 +207,15 @@ TEST(UpdateJob, CancelStopsTheTransferAndTheHandOvers)
     EXPECT_EQ(seen.size(), after);
     EXPECT_TRUE(w.failed());
 }
+
+TEST(UpdateJob, SlowUploadStillSucceeds)
+{
+    lab::Scenario s = lab::defaultScenario(1);
+    s.devices[0].ftpBytesPerSec = 200000;
+    s.devices[0].resetMs = 100;
+    LabFixture f(s);
+    Job job(image(300000));
+    job.run(f, 0);
+    EXPECT_FALSE(job.failed) << job.lastText().toStdString();
+    EXPECT_EQ(job.lastCode(), 4);
+}

@@ -17,7 +17,8 @@ QString macText(const QByteArray &mac)
 
 DeviceSim::DeviceSim(const DeviceConfig &config, const QString &id, EventLog *log, QObject *parent)
     : QObject(parent), m_config(config), m_id(id), m_log(log),
-      m_http([this](HttpExchange *x) { onHttp(x); }), m_ftp(m_config, id, log), m_build(config.build)
+      m_http([this](HttpExchange *x) { onHttp(x); }), m_ftp(m_config, id, log), m_build(config.build),
+      m_position(config.position)
 {
 }
 
@@ -53,6 +54,7 @@ QByteArray DeviceSim::reply()
         mac = QByteArray::fromHex(m_config.macOf.toLatin1().replace(':', "")).leftJustified(6, '\0', true);
     const int position = m_config.position + m_config.positionStep * m_replies;
     ++m_replies;
+    m_position = position; // the status document tells the same place
     const auto *bytes = reinterpret_cast<const unsigned char *>(mac.constData());
     QByteArray d = naxo::BuildDiscoveryReply(bytes, position, m_config.length, m_config.name.toLatin1());
     const QString &kind = m_config.replyKind;
@@ -132,10 +134,10 @@ void DeviceSim::sendStatus(HttpExchange *x)
         {QStringLiteral("sw_firmware"), m_config.sw},
         {QStringLiteral("amp_firmware"), m_config.amp},
         {QStringLiteral("system_length"), number(m_config.length)},
-        {QStringLiteral("system_pos"), number(m_config.position)},
+        {QStringLiteral("system_pos"), number(m_position)},
         {QStringLiteral("system_master_id"), number(1)},
         {QStringLiteral("user_length"), number(m_config.length)},
-        {QStringLiteral("user_pos"), number(m_config.position)},
+        {QStringLiteral("user_pos"), number(m_position)},
         {QStringLiteral("user_master_id"), number(1)},
     };
     QByteArray body = QJsonDocument(doc).toJson(QJsonDocument::Compact);

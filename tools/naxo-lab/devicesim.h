@@ -55,6 +55,7 @@ private:
     QString m_build;
     bool m_resetting = false;
     int m_replies = 0;
+    int m_position = 0;
 };
 
 // The MAC text "02:AB:..." of 6 bytes.

@@ -189,10 +189,13 @@ private:
         }
         data->setReadBufferSize(64 * 1024);
         const DeviceConfig &cfg = m_server->m_config;
-        if (cfg.ftpBytesPerSec > 0 || cfg.ftpStallAfter >= 0) {
-            // Small buffers, so the client feels the slow or stalled reader.
+        if (cfg.ftpStallAfter >= 0) {
+            // Small buffers, so the client feels the stalled reader at once.
             data->setReadBufferSize(4096);
             data->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        } else if (cfg.ftpBytesPerSec > 0) {
+            // Room for a quarter second of data: the rate, not the window, limits.
+            data->setReadBufferSize(std::max(16384, cfg.ftpBytesPerSec / 4));
         }
         connect(data, &QTcpSocket::readyRead, this, &FtpSession::pump);
         connect(data, &QTcpSocket::disconnected, this, [this] {
