@@ -79,6 +79,13 @@ TMainForm::~TMainForm()
     FClosed = true;
     Timer1->stop();
     cancelAndJoin(FWorkers, FEnv.shutdownWaitMs);
+    // Completion handlers still queued for this window will never run now,
+    // so the workers they would have released are released here. One that
+    // did not end in time is left alone: a running thread must not be freed.
+    for (const QPointer<TWorker> &w : std::as_const(FWorkers)) {
+        if (w && w->isFinished())
+            delete w.data();
+    }
     delete Grid1; // the view goes before its model
     Grid1 = nullptr;
 }

@@ -17,9 +17,16 @@
 #include <QJsonDocument>
 #include <QSocketNotifier>
 #include <cstdio>
+#include <sys/resource.h>
 
 int main(int argc, char **argv)
 {
+    // Hundreds of devices need more descriptors than the usual soft limit.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
     QCoreApplication app(argc, argv);
     QCommandLineParser p;
     p.addHelpOption();
