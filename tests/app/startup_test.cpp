@@ -6,6 +6,32 @@
 
 using namespace naxo;
 
+namespace {
+
+// Answers the adapter dialog that the next step opens.
+void answerDialog(std::function<void(TFormNetAdapter *)> answer)
+{
+    QTimer::singleShot(50, [answer] {
+        auto *dialog = qobject_cast<TFormNetAdapter *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(dialog);
+    });
+}
+
+// Starts the window on two adapters, choosing the second one.
+TMainForm &openOnSecondAdapter(WindowFixture &w)
+{
+    w.adapters = {{QStringLiteral("first"), QStringLiteral("127.0.0.1")}, {QStringLiteral("second"), QStringLiteral("127.0.0.7")}};
+    answerDialog([](TFormNetAdapter *dialog) {
+        dialog->ListBox->setCurrentRow(1);
+        dialog->Button1->click();
+    });
+    w.form = std::make_unique<TMainForm>(w.environment());
+    return *w.form;
+}
+
+} // namespace
+
 TEST(Startup, OneAdapterNoDialogAndSearchAfterTheCheck)
 {
     lab::Scenario s = lab::defaultScenario(2);
@@ -52,9 +78,7 @@ TEST(Startup, TwoAdaptersCloseAppEndsBeforeAnything)
     WindowFixture w(lab::defaultScenario(1));
     w.adapters = {{QStringLiteral("eth0"), QStringLiteral("127.0.0.1")}, {QStringLiteral("eth1"), QStringLiteral("127.0.0.3")}};
     bool closeAppVisible = false;
-    QTimer::singleShot(50, [&] {
-        auto *dialog = qobject_cast<TFormNetAdapter *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    answerDialog([&closeAppVisible](TFormNetAdapter *dialog) {
         closeAppVisible = dialog->ButtonCloseApp->isVisible();
         dialog->ButtonCloseApp->click();
     });
@@ -69,18 +93,31 @@ TEST(Startup, TwoAdaptersCloseAppEndsBeforeAnything)
 TEST(Startup, TwoAdaptersChoiceBindsQueriesToIt)
 {
     WindowFixture w(lab::defaultScenario(1));
-    w.adapters = {{QStringLiteral("first"), QStringLiteral("127.0.0.1")}, {QStringLiteral("second"), QStringLiteral("127.0.0.7")}};
-    QTimer::singleShot(50, [&] {
-        auto *dialog = qobject_cast<TFormNetAdapter *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->ListBox->setCurrentRow(1);
-        dialog->Button1->click();
-    });
-    w.form = std::make_unique<TMainForm>(w.environment());
+    openOnSecondAdapter(w);
     EXPECT_EQ(w.form->LabelAdapterName->text(), QStringLiteral("second"));
     EXPECT_EQ(w.form->localHost(), QStringLiteral("127.0.0.7"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.form->deviceTable().rowCount() == 1; }, 10000));
     const auto http = w.lab.events(QStringLiteral("http"), QStringLiteral("dev1"));
     ASSERT_FALSE(http.isEmpty());
     EXPECT_EQ(http[0][QStringLiteral("from")].toString(), QStringLiteral("127.0.0.7"));
+}
+
+TEST(Startup, UseAllAfterOneAdapter)
+{
+    WindowFixture w(lab::defaultScenario(1));
+    TMainForm &f = openOnSecondAdapter(w);
+    ASSERT_EQ(f.localHost(), QStringLiteral("127.0.0.7"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.deviceTable().rowCount() == 1; }, 10000));
+
+    bool closeAppVisible = true;
+    answerDialog([&closeAppVisible](TFormNetAdapter *dialog) {
+        closeAppVisible = dialog->ButtonCloseApp->isVisible();
+        dialog->ButtonAll->click();
+    });
+    f.ButtonSelectNetworkClick();
+    EXPECT_FALSE(closeAppVisible) << "Close App is hidden when opened from the button";
+    EXPECT_EQ(f.LabelAdapterName->text(), QStringLiteral("Using All Network Adapters"));
+    EXPECT_EQ(f.localHost(), QString());
+    EXPECT_EQ(w.info(), QStringLiteral("Searching for devices in the network")) << "the search restarted";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.deviceTable().rowCount() == 1; }, 10000)) << "table refilled";
 }
