@@ -44,6 +44,12 @@ QPixmap glyph(int code, int size)
     return render(QString::fromLatin1(names[code]), size);
 }
 
+void warmGlyphs(int size)
+{
+    for (int code = 0; code <= 4; ++code)
+        glyph(code, size);
+}
+
 QPixmap logo(int size)
 {
     return render(QStringLiteral("logo.svg"), size);

@@ -159,6 +159,7 @@ void TMainForm::buildControls()
     FModel = new TDeviceGridModel(FDMemTable1, this);
     Grid1->setModel(FModel);
     Grid1->setItemDelegateForColumn(int(Field::Update), new TGlyphDelegate(Grid1));
+    warmGlyphs(Grid1->verticalHeader()->defaultSectionSize() - 4); // not while the first rows arrive
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -197,6 +198,13 @@ void TMainForm::buildControls()
 
     MCast = new DiscoverySocket(FEnv.profile, this);
     connect(MCast, &DiscoverySocket::datagramIn, this, &TMainForm::MCastDataIn);
+
+    // Merges run a slice per event-loop pass (a zero timer lets the loop
+    // paint and take input in between).
+    FMergeSlice = new QTimer(this);
+    FMergeSlice->setSingleShot(true);
+    FMergeSlice->setInterval(0);
+    connect(FMergeSlice, &QTimer::timeout, this, &TMainForm::drainMerges);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(kDiscoveryIntervalMs);
@@ -298,6 +306,9 @@ void TMainForm::RefreshDevices()
     LabelInfo->setText(QStringLiteral("Refreshing"));
     MCast->deactivate();
     FDMemTable1.clear();
+    for (const TNaxoInfo &waiting : std::as_const(FQueryQueue))
+        FQueriesInFlight.remove(waiting.MAC + u'/' + waiting.IpAddress);
+    FQueryQueue.clear(); // devices of the old search; they will answer again
     StartSearch();
 }
 
@@ -326,13 +337,60 @@ void TMainForm::MCastDataIn(const QByteArray &datagram, const QString &senderAdd
     info.Name = reply->name;
     info.IpAddress = senderAddress;
     info.MAC = reply->mac;
+    startStatusQuery(info);
+}
+
+void TMainForm::startStatusQuery(const TNaxoInfo &info)
+{
+    // One query per device and address at a time: a device that answers
+    // again before its query has ended needs no second one. And at most
+    // kMaxStatusQueries at once, so two hundred devices found together do
+    // not starve the window of CPU; the rest wait their turn in order.
+    const QString key = info.MAC + u'/' + info.IpAddress;
+    if (FQueriesInFlight.contains(key))
+        return;
+    FQueriesInFlight.insert(key);
+    if (FRunningQueries >= kMaxStatusQueries) {
+        FQueryQueue.append(info);
+        return;
+    }
+    ++FRunningQueries;
     auto *query = new TGetStatusPage(info, FEnv.profile);
     connect(query, &QThread::finished, this, [this, query] {
-        GetStatusPageTerminate(query);
-        query->deleteLater();
+        --FRunningQueries;
+        FQueriesInFlight.remove(query->info().MAC + u'/' + query->info().IpAddress);
+        queueMerge(query);
+        if (!FQueryQueue.isEmpty() && !FClosed) {
+            const TNaxoInfo next = FQueryQueue.takeFirst();
+            FQueriesInFlight.remove(next.MAC + u'/' + next.IpAddress);
+            startStatusQuery(next);
+        }
     });
     track(query);
-    query->start();
+    query->start(QThread::LowPriority);
+}
+
+void TMainForm::queueMerge(TGetStatusPage *worker)
+{
+    // Completions arrive in bursts when many devices answer at once; merge
+    // them a slice per event-loop pass so the window never stalls.
+    FMergeQueue.append(worker);
+    if (!FMergeSlice->isActive())
+        FMergeSlice->start();
+}
+
+void TMainForm::drainMerges()
+{
+    constexpr int kSlice = 8;
+    for (int n = 0; n < kSlice && !FMergeQueue.isEmpty(); ++n) {
+        QPointer<TGetStatusPage> worker = FMergeQueue.takeFirst();
+        if (!worker)
+            continue;
+        GetStatusPageTerminate(worker);
+        worker->deleteLater();
+    }
+    if (!FMergeQueue.isEmpty())
+        FMergeSlice->start();
 }
 
 void TMainForm::GetStatusPageTerminate(TGetStatusPage *worker)

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -108,6 +109,9 @@ private:
     void Timer1Timer();
     void LookForUpdatesTerminate();
     void GetStatusPageTerminate(TGetStatusPage *worker);
+    void queueMerge(TGetStatusPage *worker);
+    void startStatusQuery(const TNaxoInfo &info);
+    void drainMerges();
     void SendFTPProgress(const QString &deviceIp, const QString &text, qint32 code);
     void SendFTPTerminate(TSendFTP *job);
     void setUpdateButtonsVisible(bool visible);
@@ -136,6 +140,12 @@ private:
     bool FUpdateCheckDone = false;
     bool FClosed = false;
     QList<QPointer<TWorker>> FWorkers;
+    QList<QPointer<TGetStatusPage>> FMergeQueue;
+    QTimer *FMergeSlice = nullptr;
+    static constexpr int kMaxStatusQueries = 8;
+    int FRunningQueries = 0;
+    QList<TNaxoInfo> FQueryQueue;
+    QSet<QString> FQueriesInFlight;
 };
 
 // The per-user download folder with the platform's separator at the end.

@@ -15,6 +15,7 @@ inline constexpr int kDiscoveryIntervalMs = 2000;
 inline constexpr int kStatusTimeoutSec = 2;
 inline constexpr int kUpdateCheckTimeoutSec = 8;
 inline constexpr int kFtpTimeoutSec = 2;
+inline constexpr int kFtpResponseTimeoutSec = 10;
 inline constexpr int kInstallTimeoutSec = 90;
 
 inline constexpr char kBroadcastAddress[] = "255.255.255.255";

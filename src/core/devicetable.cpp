@@ -212,10 +212,13 @@ void TDeviceTable::merge(const TNaxoInfo &info, double catalogueBuild)
             m_listener->endInsert();
         return;
     }
-    m_rows[size_t(pos)] = std::move(row);
-    // An address change moves the "first row by address" of others too.
-    rebuildIndex();
-    edited(pos, true);
+    TDeviceRow &current = m_rows[size_t(pos)];
+    const bool addressChanged = current.IpAddress != row.IpAddress;
+    const bool orderKeyChanged = compareField(current, row, m_orderField) != 0;
+    current = std::move(row);
+    if (addressChanged)
+        rebuildIndex(); // the "first row by address" of others may move too
+    edited(pos, orderKeyChanged);
 }
 
 QString TDeviceTable::toggleUpdate(int pos, bool batchRunning)

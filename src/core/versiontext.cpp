@@ -132,9 +132,12 @@ double BuildInfoToNumber(const QString &buildInfo)
     const qint64 patch = takePart(u'-');
 
     // The build count is a decimal fraction, read with "." whatever the locale;
-    // a local QLocale::c() keeps the process-wide settings untouched.
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    // our own C locale leaves the process-wide settings untouched.
+    static const QLocale c = [] {
+        QLocale l = QLocale::c();
+        l.setNumberOptions(QLocale::RejectGroupSeparator);
+        return l;
+    }(); // a constant, read-only from every thread
     bool ok = false;
     double fraction = c.toDouble(QStringLiteral("0.") + t, &ok);
     if (!ok)

@@ -1,5 +1,6 @@
 #include "curlsession.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace naxo {
@@ -61,7 +62,8 @@ void CurlSession::prepare(const QString &url)
         } else {
             curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
             curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, long(m_timeoutSec));
-            curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(m_timeoutSec));
+            curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                             long(std::max(m_timeoutSec, m_responseTimeoutSec)));
         }
     }
     curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);

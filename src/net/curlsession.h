@@ -36,6 +36,9 @@ public:
 
     void setLocalAddress(const QString &address) { m_localAddress = address; }
     void setTimeout(int seconds, TimeoutKind kind) { m_timeoutSec = seconds; m_timeoutKind = kind; }
+    // With Inactivity: how long the peer may take to answer a command (FTP),
+    // when that may exceed the inactivity time-out. 0: the same time-out.
+    void setResponseTimeout(int seconds) { m_responseTimeoutSec = seconds; }
     void setCancelFlag(const std::atomic_bool *flag) { m_cancel = flag; }
 
     // Percentage (0..100) of the current transfer, upload or download.
@@ -59,6 +62,7 @@ private:
     QString m_localAddress;
     QByteArray m_interface;
     int m_timeoutSec = 0;
+    int m_responseTimeoutSec = 0;
     TimeoutKind m_timeoutKind = TimeoutKind::WholeOperation;
     const std::atomic_bool *m_cancel = nullptr;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};

@@ -3,7 +3,10 @@
 #include "constants.h"
 
 #include <QObject>
+#include <QList>
+#include <QTimer>
 #include <QUdpSocket>
+#include <utility>
 
 namespace naxo {
 
@@ -31,10 +34,13 @@ signals:
 
 private:
     void onReadyRead();
+    void deliverSlice();
 
     NetworkProfile m_profile;
     QUdpSocket m_socket;
     QString m_localHost;
+    QTimer m_slice;
+    QList<std::pair<QByteArray, QString>> m_pending;
 };
 
 } // namespace naxo

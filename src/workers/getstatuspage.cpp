@@ -1,5 +1,6 @@
 #include "getstatuspage.h"
 #include "statusdocument.h"
+#include "threadpriority.h"
 
 namespace naxo {
 
@@ -10,6 +11,7 @@ TGetStatusPage::TGetStatusPage(const TNaxoInfo &info, const NetworkProfile &prof
 
 void TGetStatusPage::run()
 {
+    yieldToInterface(); // many queries run at once when devices are found
     FSucceeded = true;
     HttpClient http;
     http.setLocalAddress(FInfo.LocalHost);

@@ -49,6 +49,9 @@ void TSendFTP::run()
     FtpClient ftp;
     ftp.setLocalAddress(FLocalHost);
     ftp.setTimeout(FProfile.ftpTimeoutSec, TimeoutKind::Inactivity);
+    // A device confirms a stored image only after writing it, and a busy one
+    // answers late; a stalled transfer still fails after the 2 s above.
+    ftp.setResponseTimeout(kFtpResponseTimeoutSec);
     ftp.setCancelFlag(cancelFlag());
     ftp.onProgress = [this](int percent) {
         const QString text = UploadText(percent);
