@@ -141,6 +141,16 @@ TEST(Batch, CloseGuardAndManualFirmware)
     EXPECT_TRUE(f.updateRunning());
     f.ButtonLoadFirmwareClick();
     EXPECT_EQ(w.chooserCalls, 2) << "no manual choice while a batch runs";
+    bool dialogOpened = false;
+    QTimer::singleShot(100, [&dialogOpened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            dialogOpened = true;
+            modal->close();
+        }
+    });
+    f.ButtonSelectNetworkClick();
+    QTest::qWait(200);
+    EXPECT_FALSE(dialogOpened) << "no adapter choice while a batch runs";
 
     w.stopAnswer = true;
     QElapsedTimer t;

@@ -122,4 +122,19 @@ TEST(Grid, CompactAndFullLayouts)
     EXPECT_EQ(f.Grid1->columnWidth(15), 180);
 }
 
+TEST(Grid, RefreshEmptiesTheTableAndNumbersAgain)
+{
+    WindowFixture w(mixedBuilds());
+    TMainForm &f = w.openWithRows(4);
+    f.Grid1HeaderClick(0); // descending by Nr; the order stays after the refresh
+    f.ButtonAktualisierenClick();
+    EXPECT_EQ(f.deviceTable().rowCount(), 0);
+    EXPECT_EQ(w.info(), QStringLiteral("Searching for devices in the network"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.deviceTable().rowCount() == 4; }, 10000));
+    QList<int> nrs;
+    for (int i = 0; i < 4; ++i)
+        nrs << f.deviceTable().rowAt(i).Nr;
+    EXPECT_EQ(nrs, QList<int>({4, 3, 2, 1}));
+}
+
 #include "grid_test.moc"
