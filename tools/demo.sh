@@ -69,6 +69,6 @@ for _ in $(seq 150); do
 done
 sleep 1.5
 mkdir -p "$(dirname "$SHOT")"
-WIN=$(DISPLAY="$SCREEN" xdotool search --name '^NAXO Updater$' 2>/dev/null | head -1 || true)
+WIN=$(DISPLAY="$SCREEN" xdotool search --onlyvisible --name '^NAXO Updater$' 2>/dev/null | head -1 || true)
 DISPLAY="$SCREEN" import -window "${WIN:-root}" "$SHOT"
 echo "naxo demo: screenshot of the window with $DEVICES devices: $SHOT"

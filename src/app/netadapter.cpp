@@ -1,7 +1,8 @@
 #include "netadapter.h"
 #include "glyphs.h"
 
-#include <QFontDatabase>
+#include <QApplication>
+#include <QStyledItemDelegate>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -9,6 +10,42 @@
 #include <QPushButton>
 
 namespace naxo {
+
+namespace {
+
+// Shows a list line's name under "Name" and the part after its tab under
+// "Address:", whatever tab stops the platform would use.
+class AdapterLineDelegate : public QStyledItemDelegate {
+public:
+    AdapterLineDelegate(int addressColumn, QObject *parent)
+        : QStyledItemDelegate(parent), m_addressColumn(addressColumn) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString line = opt.text;
+        opt.text.clear();
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const qsizetype tab = line.indexOf(u'\t');
+        const QRect text = opt.rect.adjusted(4, 0, -4, 0);
+        const QRect name(text.left(), text.top(), m_addressColumn - text.left() - 4, text.height());
+        const QRect address(m_addressColumn, text.top(), text.right() - m_addressColumn, text.height());
+        painter->save();
+        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(name, Qt::AlignLeft | Qt::AlignVCenter,
+                          opt.fontMetrics.elidedText(line.left(tab).trimmed(), Qt::ElideRight, name.width()));
+        painter->drawText(address, Qt::AlignLeft | Qt::AlignVCenter, line.mid(tab + 1));
+        painter->restore();
+    }
+
+private:
+    int m_addressColumn;
+};
+
+} // namespace
 
 QString TFormNetAdapter::ListLine(const Adapter &adapter)
 {
@@ -45,8 +82,8 @@ TFormNetAdapter::TFormNetAdapter(const QList<Adapter> &adapters, QWidget *owner)
 
     ListBox = new QListWidget(this);
     ListBox->setGeometry(8, 72, 417, 113);
-    // Fixed pitch, so the padded names line the addresses up.
-    ListBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The address column lines up with the "Address:" heading at 255.
+    ListBox->setItemDelegate(new AdapterLineDelegate(255 - 8, ListBox));
     connect(ListBox, &QListWidget::itemDoubleClicked, this, [this] { UseSelectedAdapter(); });
 
     Button1 = new QPushButton(QStringLiteral("Use only Selected"), this);
