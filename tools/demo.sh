@@ -46,6 +46,7 @@ run_app() {
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${NAXO_DEMO_HEADLESS:-}" != 1 ]; then
   echo "naxo demo: the window opens on your display; close it to end the demo"
   if [ -n "${SUDO_USER:-}" ]; then
+    chown -R "$SUDO_USER" "$DATA" # the program runs as you and downloads here
     run_app runuser -u "$SUDO_USER" -- env DISPLAY="${DISPLAY:-}" WAYLAND_DISPLAY="${WAYLAND_DISPLAY:-}" \
       XAUTHORITY="${XAUTHORITY:-}" XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-}" XDG_DATA_HOME="$DATA"
   else
