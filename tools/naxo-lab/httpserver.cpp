@@ -1,6 +1,8 @@
 #include "httpserver.h"
 
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
+#endif
 
 namespace lab {
 
@@ -87,9 +89,11 @@ void HttpExchange::abort()
     if (!m_socket)
         return;
     m_socket->flush();
+#ifdef Q_OS_UNIX
     // Linger 0: the peer sees a reset, as when a device drops the line.
     const linger hard{1, 0};
     setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+#endif
     m_socket->abort();
 }
 

@@ -17,16 +17,20 @@
 #include <QJsonDocument>
 #include <QSocketNotifier>
 #include <cstdio>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 int main(int argc, char **argv)
 {
     // Hundreds of devices need more descriptors than the usual soft limit.
+#ifdef Q_OS_UNIX
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
         files.rlim_cur = files.rlim_max;
         setrlimit(RLIMIT_NOFILE, &files);
     }
+#endif
     QCoreApplication app(argc, argv);
     QCommandLineParser p;
     p.addHelpOption();
