@@ -11,12 +11,14 @@ SCENARIO="$ROOT/tools/naxo-lab/scenarios/demo.json"
 DEVICES=8
 SHOT="$BUILD/demo/main-window.png"
 TWO=""
+PRESS_START=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --scenario) SCENARIO="$2"; shift ;;
     --devices) DEVICES="$2"; shift ;;
     --screenshot) SHOT="$2"; shift ;;
     --two-adapters) TWO="--two-adapters" ;;
+    --start-update) PRESS_START=1 ;; # headless: press Enter, then take the picture mid-update
   esac
   shift
 done
@@ -71,5 +73,9 @@ done
 sleep 1.5
 mkdir -p "$(dirname "$SHOT")"
 WIN=$(DISPLAY="$SCREEN" xdotool search --onlyvisible --name '^NAXO Updater$' 2>/dev/null | head -1 || true)
+if [ "$PRESS_START" = 1 ] && [ -n "$WIN" ]; then
+  DISPLAY="$SCREEN" xdotool windowfocus --sync "$WIN" key Return
+  sleep "${NAXO_DEMO_UPDATE_WAIT:-1.5}"
+fi
 DISPLAY="$SCREEN" import -window "${WIN:-root}" "$SHOT"
 echo "naxo demo: screenshot of the window with $DEVICES devices: $SHOT"

@@ -194,10 +194,14 @@ private:
             data->setReadBufferSize(4096);
             data->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
         } else if (cfg.ftpBytesPerSec > 0) {
-            // Room for a quarter second of data: the rate, not the window, limits.
-            data->setReadBufferSize(std::max(16384, cfg.ftpBytesPerSec / 4));
+            // Buffers for a quarter second of data: the rate, not the window,
+            // limits, and the client cannot park the image in our kernel.
+            const int quarter = std::max(16384, cfg.ftpBytesPerSec / 4);
+            data->setReadBufferSize(quarter);
+            data->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, quarter);
         }
-        connect(data, &QTcpSocket::readyRead, this, &FtpSession::pump);
+        if (cfg.ftpBytesPerSec <= 0) // a slow device reads on its own clock only
+            connect(data, &QTcpSocket::readyRead, this, &FtpSession::pump);
         connect(data, &QTcpSocket::disconnected, this, [this] {
             if (m_stallLogged && !m_done) {
                 m_done = true; // the client gave up: nothing is stored
