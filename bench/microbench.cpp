@@ -15,7 +15,7 @@ TNaxoInfo device(int k)
     TNaxoInfo i;
     const unsigned char mac[6] = {2, 0xAB, 0, 0, uchar(k >> 8), uchar(k)};
     i.MAC = FormatMac(mac);
-    i.IpAddress = QStringLiteral("10.0.%1.%2").arg(k / 250).arg(k % 250);
+    i.IpAddress = QStringLiteral("198.18.%1.%2").arg(k / 250).arg(k % 250);
     i.Name = QStringLiteral("AMP-%1").arg(k);
     i.BuildInfo = QStringLiteral("v1.2.3-40");
     i.BuildNumber = 10203.4;

@@ -589,9 +589,7 @@ void TMainForm::SendFTPTerminate(TSendFTP *job)
 {
     if (FClosed)
         return;
-    // A failed job keeps its "Update failed: ..." text at code 0; only a job
-    // that got through to the reset is marked as resetting.
-    FDMemTable1.completeUpdate(job->deviceIp(), job->failed() ? UpdateNotSelected : UpdateResetting);
+    FDMemTable1.completeJob(job->deviceIp(), job->failed());
     if (--FRunningUpdates == 0) {
         ButtonSelectAll->setVisible(true);
         ButtonStartUpdate->setVisible(true);

@@ -109,6 +109,13 @@ public:
     bool applyReport(const QString &ip, const QString &text, qint32 code);
     // An update's completion: first row with that address gets code.
     bool completeUpdate(const QString &ip, qint32 code);
+    // A job's end: a job that got through to the reset leaves its row at 4
+    // (discovery turns it to "Reset OK"); a failed one at 0, so its
+    // "Update failed: ..." text stands.
+    bool completeJob(const QString &ip, bool failed)
+    {
+        return completeUpdate(ip, failed ? UpdateNotSelected : UpdateResetting);
+    }
 
 private:
     bool lessThan(const TDeviceRow &a, const TDeviceRow &b) const;

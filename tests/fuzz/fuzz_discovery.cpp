@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     if (reply->name.size() > 31 || reply->mac.size() != 17)
         __builtin_trap();
-    const QString ip = QStringLiteral("10.0.0.%1").arg(size % 250);
+    const QString ip = QStringLiteral("198.18.0.%1").arg(size % 250);
     if (table.discoveryCheck(reply->mac, ip, reply->length, reply->position) != naxo::TDeviceTable::Verdict::Unchanged) {
         naxo::TNaxoInfo info;
         info.MAC = reply->mac;

@@ -12,7 +12,7 @@ TNaxoInfo device(int k, const char *build = "v1.0.0-1")
 {
     TNaxoInfo i;
     i.MAC = QStringLiteral("00:00:00:00:00:%1").arg(k, 2, 10, QLatin1Char('0'));
-    i.IpAddress = QStringLiteral("10.0.0.%1").arg(k);
+    i.IpAddress = QStringLiteral("198.18.0.%1").arg(k);
     i.Name = QStringLiteral("amp%1").arg(k);
     i.BuildInfo = QString::fromLatin1(build);
     i.BuildNumber = 10000.0 + k; // only the comparison with the catalogue matters
@@ -72,7 +72,7 @@ TEST(DeviceTable, MergeOverwritesTheUsersTickAndCutsTexts)
     t.merge(again, 99999);
     EXPECT_EQ(t.rowAt(0).Update, 1);
     EXPECT_EQ(t.rowAt(0).Name, QString(40, u'n'));
-    EXPECT_TRUE(t.applyReport(QStringLiteral("10.0.0.1"), QString(100, u'x') , 2));
+    EXPECT_TRUE(t.applyReport(QStringLiteral("198.18.0.1"), QString(100, u'x') , 2));
     EXPECT_EQ(t.rowAt(0).Progress.size(), 80);
     TNaxoInfo wide = device(1);
     wide.Name = QStringLiteral("Bühne ") + QChar(0x4E2D);
@@ -83,11 +83,11 @@ TEST(DeviceTable, MergeOverwritesTheUsersTickAndCutsTexts)
 TEST(DeviceTable, DiscoveryCheck)
 {
     TDeviceTable t;
-    const QString mac = QStringLiteral("00:00:00:00:00:01"), ip = QStringLiteral("10.0.0.1");
+    const QString mac = QStringLiteral("00:00:00:00:00:01"), ip = QStringLiteral("198.18.0.1");
     EXPECT_EQ(t.discoveryCheck(mac, ip, 4, 1), TDeviceTable::Verdict::New);
     t.merge(device(1), 0);
     EXPECT_EQ(t.discoveryCheck(mac, ip, 4, 1), TDeviceTable::Verdict::Unchanged) << "position 1 is row 2";
-    EXPECT_EQ(t.discoveryCheck(mac, QStringLiteral("10.0.0.9"), 4, 1), TDeviceTable::Verdict::Changed);
+    EXPECT_EQ(t.discoveryCheck(mac, QStringLiteral("198.18.0.9"), 4, 1), TDeviceTable::Verdict::Changed);
     EXPECT_EQ(t.discoveryCheck(mac, ip, 5, 1), TDeviceTable::Verdict::Changed);
     EXPECT_EQ(t.discoveryCheck(mac, ip, 4, 2), TDeviceTable::Verdict::Changed);
     TNaxoInfo lettered = device(2);
@@ -122,12 +122,12 @@ TEST(DeviceTable, HeaderClicksToggleTheOrder)
     EXPECT_EQ(t.sortByField(Field::Nr), QStringLiteral("Sorting by Nr"));
     EXPECT_EQ(column(t, Field::Nr), QStringList({"1", "2", "3"}));
     EXPECT_EQ(t.sortByField(Field::IpAddress), QStringLiteral("Sorting by IpAddress"));
-    EXPECT_EQ(column(t, Field::IpAddress), QStringList({"10.0.0.1", "10.0.0.10", "10.0.0.2"}));
+    EXPECT_EQ(column(t, Field::IpAddress), QStringList({"198.18.0.1", "198.18.0.10", "198.18.0.2"}));
     EXPECT_EQ(t.sortByField(Field::IpAddress), QStringLiteral("Descending sorting by IpAddress"));
     // The order stays in force for rows added and changed later.
     t.merge(device(5), 0);
     EXPECT_EQ(column(t, Field::IpAddress),
-              QStringList({"10.0.0.5", "10.0.0.2", "10.0.0.10", "10.0.0.1"}));
+              QStringList({"198.18.0.5", "198.18.0.2", "198.18.0.10", "198.18.0.1"}));
     EXPECT_EQ(t.findByMac(QStringLiteral("00:00:00:00:00:10")), 2);
 }
 
@@ -145,8 +145,8 @@ TEST(DeviceTable, LookUpByAddressTakesFirstRowInCurrentOrder)
     t.applyReport(a.IpAddress, QStringLiteral("Upload 9%"), 2);
     EXPECT_EQ(t.rowAt(0).MAC, b.MAC);
     EXPECT_EQ(t.rowAt(0).Progress, QStringLiteral("Upload 9%"));
-    EXPECT_FALSE(t.applyReport(QStringLiteral("10.9.9.9"), QStringLiteral("x"), 2));
-    EXPECT_FALSE(t.completeUpdate(QStringLiteral("10.9.9.9"), 4));
+    EXPECT_FALSE(t.applyReport(QStringLiteral("198.18.9.9"), QStringLiteral("x"), 2));
+    EXPECT_FALSE(t.completeUpdate(QStringLiteral("198.18.9.9"), 4));
 }
 
 TEST(DeviceTable, UpdateCellToggle)
@@ -154,7 +154,7 @@ TEST(DeviceTable, UpdateCellToggle)
     TDeviceTable t;
     t.merge(device(1), 0);
     for (int from : {0, 2, 3, 4}) {
-        t.applyReport(QStringLiteral("10.0.0.1"), QString(), from);
+        t.applyReport(QStringLiteral("198.18.0.1"), QString(), from);
         EXPECT_EQ(t.toggleUpdate(0, false), QStringLiteral("Enable Update")) << from;
         EXPECT_EQ(t.rowAt(0).Update, 1);
     }
@@ -169,7 +169,7 @@ TEST(DeviceTable, SelectAllCycleAndStartUpdateWalk)
     TDeviceTable t;
     for (int k = 1; k <= 4; ++k)
         t.merge(device(k), 0);
-    t.applyReport(QStringLiteral("10.0.0.3"), QStringLiteral("old"), 4);
+    t.applyReport(QStringLiteral("198.18.0.3"), QStringLiteral("old"), 4);
     int tag = 1;
     EXPECT_EQ(SelectAllStep(t, tag), QStringLiteral("Deselect All"));
     EXPECT_EQ(column(t, Field::Update), QStringList({"1", "1", "1", "1"}));
@@ -182,11 +182,14 @@ TEST(DeviceTable, SelectAllCycleAndStartUpdateWalk)
     t.sortByField(Field::Update); // the walk must not lose rows when codes move them
     const QStringList jobs = t.startUpdate();
     EXPECT_EQ(jobs.size(), 2);
-    EXPECT_TRUE(jobs.contains(QStringLiteral("10.0.0.2")) && jobs.contains(QStringLiteral("10.0.0.4")));
+    EXPECT_TRUE(jobs.contains(QStringLiteral("198.18.0.2")) && jobs.contains(QStringLiteral("198.18.0.4")));
     EXPECT_EQ(column(t, Field::Update), QStringList({"0", "0", "2", "2"}));
     EXPECT_TRUE(t.startUpdate().isEmpty()) << "only code 1 starts a job";
-    EXPECT_TRUE(t.completeUpdate(QStringLiteral("10.0.0.2"), 4));
-    EXPECT_EQ(t.rowAt(t.findByIp(QStringLiteral("10.0.0.2"))).Update, 4);
+    EXPECT_TRUE(t.completeJob(QStringLiteral("198.18.0.2"), false));
+    EXPECT_EQ(t.rowAt(t.findByIp(QStringLiteral("198.18.0.2"))).Update, 4);
+    t.applyReport(QStringLiteral("198.18.0.4"), QStringLiteral("Update failed: upload (timeout)"), 0);
+    EXPECT_TRUE(t.completeJob(QStringLiteral("198.18.0.4"), true));
+    EXPECT_EQ(t.rowAt(t.findByIp(QStringLiteral("198.18.0.4"))).Update, 0);
 }
 
 TEST(DeviceTable, ListenerSeesEveryStructuralChange)
@@ -206,7 +209,7 @@ TEST(DeviceTable, ListenerSeesEveryStructuralChange)
     t.merge(device(1), 0);
     t.merge(device(2), 0);
     t.sortByField(Field::Update);
-    t.applyReport(QStringLiteral("10.0.0.1"), QStringLiteral("x"), 3);
+    t.applyReport(QStringLiteral("198.18.0.1"), QStringLiteral("x"), 3);
     t.clear();
     EXPECT_EQ(rec.log, QStringList({"insert 0", "insert 1", "reset", "changed 0", "move 0 1", "reset"}));
 }
