@@ -44,7 +44,6 @@ struct LabChild {
         // The lab stands for devices elsewhere on the network: at the lowest
         // priority it takes only CPU time the tool leaves over.
         process.start(QStringLiteral("nice"), {QStringLiteral("-n"), QStringLiteral("19"), labPath,QStringLiteral("loopback"), QStringLiteral("--scenario"), file, QStringLiteral("--log"), log});
-        (void)0;
         while (!process.canReadLine()) {
             if (!process.waitForReadyRead(10000))
                 return false;

@@ -49,7 +49,6 @@ void CurlSession::prepare(const QString &url)
     curl_easy_setopt(m_curl, CURLOPT_CURLU, m_url);
     curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-    if (qEnvironmentVariableIsSet("NAXO_CURL_VERBOSE")) curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(m_curl, CURLOPT_PROXY, ""); // devices and server are reached directly
     if (!m_localAddress.isEmpty()) {
         m_interface = "host!" + m_localAddress.toLatin1();

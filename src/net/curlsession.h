@@ -66,8 +66,6 @@ private:
     TimeoutKind m_timeoutKind = TimeoutKind::WholeOperation;
     const std::atomic_bool *m_cancel = nullptr;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
-    friend class HttpClient;
-    friend class FtpClient;
 };
 
 // libcurl's process-wide set-up, done once before any thread uses it.

@@ -31,8 +31,6 @@ public:
     std::function<void(const QString &path, const QByteArray &data)> onStored;
 
 private:
-    void session(QTcpSocket *control);
-
     const DeviceConfig &m_config;
     QString m_deviceId;
     EventLog *m_log;
