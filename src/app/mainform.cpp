@@ -307,7 +307,7 @@ void TMainForm::RefreshDevices()
     MCast->deactivate();
     FDMemTable1.clear();
     for (const TNaxoInfo &waiting : std::as_const(FQueryQueue))
-        FQueriesInFlight.remove(waiting.MAC + u'/' + waiting.IpAddress);
+        FQueriesInFlight.remove(queryKey(waiting));
     FQueryQueue.clear(); // devices of the old search; they will answer again
     StartSearch();
 }
@@ -340,13 +340,18 @@ void TMainForm::MCastDataIn(const QByteArray &datagram, const QString &senderAdd
     startStatusQuery(info);
 }
 
+QString TMainForm::queryKey(const TNaxoInfo &info)
+{
+    return info.MAC + u'/' + info.IpAddress;
+}
+
 void TMainForm::startStatusQuery(const TNaxoInfo &info)
 {
     // One query per device and address at a time: a device that answers
     // again before its query has ended needs no second one. And at most
     // kMaxStatusQueries at once, so two hundred devices found together do
     // not starve the window of CPU; the rest wait their turn in order.
-    const QString key = info.MAC + u'/' + info.IpAddress;
+    const QString key = queryKey(info);
     if (FQueriesInFlight.contains(key))
         return;
     FQueriesInFlight.insert(key);
@@ -356,13 +361,13 @@ void TMainForm::startStatusQuery(const TNaxoInfo &info)
     }
     ++FRunningQueries;
     auto *query = new TGetStatusPage(info, FEnv.profile);
-    connect(query, &QThread::finished, this, [this, query] {
+    connect(query, &QThread::finished, this, [this, query, key] {
         --FRunningQueries;
-        FQueriesInFlight.remove(query->info().MAC + u'/' + query->info().IpAddress);
+        FQueriesInFlight.remove(key);
         queueMerge(query);
         if (!FQueryQueue.isEmpty() && !FClosed) {
             const TNaxoInfo next = FQueryQueue.takeFirst();
-            FQueriesInFlight.remove(next.MAC + u'/' + next.IpAddress);
+            FQueriesInFlight.remove(queryKey(next));
             startStatusQuery(next);
         }
     });

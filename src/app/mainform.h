@@ -111,6 +111,7 @@ private:
     void GetStatusPageTerminate(TGetStatusPage *worker);
     void queueMerge(TGetStatusPage *worker);
     void startStatusQuery(const TNaxoInfo &info);
+    static QString queryKey(const TNaxoInfo &info);
     void drainMerges();
     void SendFTPProgress(const QString &deviceIp, const QString &text, qint32 code);
     void SendFTPTerminate(TSendFTP *job);
