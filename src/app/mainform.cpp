@@ -7,7 +7,6 @@
 #include "netadapter.h"
 #include "scaledlayout.h"
 #include "sendftp.h"
-#include "singlebytetext.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -328,7 +327,7 @@ void TMainForm::MCastDataIn(const QByteArray &datagram, const QString &senderAdd
     const auto reply = ParseDiscoveryReply(datagram);
     if (!reply)
         return;
-    FReply = fromSingleByte(QByteArrayView(datagram).first(std::min<qsizetype>(datagram.size(), kReplyMaxRead)));
+    FReply = datagram.left(kReplyMaxRead);
     const auto verdict = FDMemTable1.discoveryCheck(reply->mac, senderAddress, reply->length, reply->position);
     if (verdict == TDeviceTable::Verdict::Unchanged)
         return;
@@ -426,31 +425,13 @@ void TMainForm::LookForUpdatesTerminate()
     ProgressBar->setVisible(false);
     LabelAktFileName->setText(FAktVersion.FileName);
     FFirmwareFile = FDownloadDir + FAktVersion.FileName;
-    switch (FAktVersion.Status) {
-    case StatusReady:
-        LabelInfo->setText(QStringLiteral("Server Download ready"));
+    const UpdateCheckOutcome outcome = OutcomeOf(FAktVersion.Status);
+    if (!outcome.info.isEmpty())
+        LabelInfo->setText(outcome.info);
+    if (!outcome.fileLabel.isEmpty())
+        LabelAktFileName->setText(outcome.fileLabel);
+    if (outcome.updateButtons)
         setUpdateButtonsVisible(true);
-        break;
-    case StatusBlocked:
-        LabelInfo->setText(QStringLiteral("Server is maintained, try later."));
-        break;
-    case StatusUseLocal:
-        LabelInfo->setText(QStringLiteral("No server found. Use local data."));
-        setUpdateButtonsVisible(true);
-        break;
-    case StatusNoCatalogue:
-        LabelInfo->setText(QStringLiteral("No server found. Select Update File manually."));
-        LabelAktFileName->setText(QStringLiteral("Select Update File manually!"));
-        break;
-    case StatusFetching:
-        LabelInfo->setText(QStringLiteral("Download in Arbeit"));
-        break;
-    case StatusDownloadFailed:
-        LabelInfo->setText(QStringLiteral("Unknown error!"));
-        break;
-    default:
-        break;
-    }
     StartSearch();
 }
 
@@ -458,6 +439,12 @@ void TMainForm::setUpdateButtonsVisible(bool visible)
 {
     ButtonStartUpdate->setVisible(visible);
     ButtonAktualisieren->setVisible(visible);
+}
+
+void TMainForm::setBatchControlsVisible(bool visible)
+{
+    ButtonSelectAll->setVisible(visible);
+    setUpdateButtonsVisible(visible);
 }
 
 // ---- Grid ------------------------------------------------------------------
@@ -488,8 +475,6 @@ void TMainForm::Grid1CellClick(int column, int row)
         copyAddress(row);
         return;
     }
-    if (FUpdateRunning)
-        return;
     if (header == QLatin1String("Update")) {
         const QString text = FDMemTable1.toggleUpdate(row, FUpdateRunning);
         if (!text.isEmpty())
@@ -556,9 +541,7 @@ void TMainForm::ButtonStartUpdateClick()
     LabelInfo->setText(QStringLiteral("Updating selected devices"));
     FRunningUpdates = 0;
     FUpdateRunning = true;
-    ButtonSelectAll->setVisible(false);
-    ButtonStartUpdate->setVisible(false);
-    ButtonAktualisieren->setVisible(false);
+    setBatchControlsVisible(false);
     const QStringList addresses = FDMemTable1.startUpdate();
     for (const QString &ip : addresses) {
         ++FRunningUpdates;
@@ -576,9 +559,7 @@ void TMainForm::ButtonStartUpdateClick()
     }
     if (FRunningUpdates == 0) {
         FUpdateRunning = false;
-        ButtonSelectAll->setVisible(true);
-        ButtonStartUpdate->setVisible(true);
-        ButtonAktualisieren->setVisible(true);
+        setBatchControlsVisible(true);
         ButtonSelectAll->setText(QStringLiteral("Select All"));
         FSelectAllTag = 1;
     }
@@ -596,9 +577,7 @@ void TMainForm::SendFTPTerminate(TSendFTP *job)
         return;
     FDMemTable1.completeJob(job->deviceIp(), job->failed());
     if (--FRunningUpdates == 0) {
-        ButtonSelectAll->setVisible(true);
-        ButtonStartUpdate->setVisible(true);
-        ButtonAktualisieren->setVisible(true);
+        setBatchControlsVisible(true);
         FUpdateRunning = false;
     }
 }

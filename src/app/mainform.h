@@ -116,6 +116,7 @@ private:
     void SendFTPProgress(const QString &deviceIp, const QString &text, qint32 code);
     void SendFTPTerminate(TSendFTP *job);
     void setUpdateButtonsVisible(bool visible);
+    void setBatchControlsVisible(bool visible);
     void applyColumnLayout(int widthAdjust);
     void track(TWorker *worker);
     void copyAddress(int row);
@@ -133,7 +134,7 @@ private:
     std::array<bool, kFieldCount> FColumnVisible{};
     TAktVersions FAktVersion;
     qint32 FRunningUpdates = 0;
-    QString FReply;
+    QByteArray FReply; // the last reply's first 59 bytes
     QString FLocalHost;
 
     int FSelectAllTag = 0;

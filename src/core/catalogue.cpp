@@ -69,6 +69,21 @@ QString Catalogue::value(const QString &name) const
     return QString();
 }
 
+UpdateCheckOutcome OutcomeOf(qint32 status)
+{
+    switch (status) {
+    case StatusReady: return {QStringLiteral("Server Download ready"), QString(), true};
+    case StatusBlocked: return {QStringLiteral("Server is maintained, try later."), QString(), false};
+    case StatusUseLocal: return {QStringLiteral("No server found. Use local data."), QString(), true};
+    case StatusNoCatalogue:
+        return {QStringLiteral("No server found. Select Update File manually."),
+                QStringLiteral("Select Update File manually!"), false};
+    case StatusFetching: return {QStringLiteral("Download in Arbeit"), QString(), false};
+    case StatusDownloadFailed: return {QStringLiteral("Unknown error!"), QString(), false};
+    default: return {};
+    }
+}
+
 bool Catalogue::blocked() const
 {
     return value(QStringLiteral("Blocked")) != QLatin1String("false");

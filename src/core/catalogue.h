@@ -17,6 +17,14 @@ enum CatalogueStatus : qint32 {
     StatusDownloadFailed = 9,
 };
 
+// What the window shows for the update check's status code.
+struct UpdateCheckOutcome {
+    QString info;             // the info label; empty: unchanged
+    QString fileLabel;        // replaces the file name shown; empty: the entry's name
+    bool updateButtons = false; // "Start Update" and "Refresh" become visible
+};
+UpdateCheckOutcome OutcomeOf(qint32 status);
+
 // One model's catalogue entry plus the update check's status code.
 struct TAktVersions {
     QString BuildInfo;

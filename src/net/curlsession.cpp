@@ -89,8 +89,7 @@ int CurlSession::xferInfo(void *p, curl_off_t dltotal, curl_off_t dlnow, curl_of
 int CurlSession::prereq(void *p, char *, char *, int, int)
 {
     auto *self = static_cast<CurlSession *>(p);
-    if (self->onConnected)
-        self->onConnected();
+    self->connectionMade();
     return self->cancelled() ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
 }
 

@@ -30,9 +30,9 @@ enum class TimeoutKind {
 class CurlSession {
 public:
     CurlSession();
-    ~CurlSession();
     CurlSession(const CurlSession &) = delete;
     CurlSession &operator=(const CurlSession &) = delete;
+    virtual ~CurlSession();
 
     void setLocalAddress(const QString &address) { m_localAddress = address; }
     void setTimeout(int seconds, TimeoutKind kind) { m_timeoutSec = seconds; m_timeoutKind = kind; }
@@ -43,10 +43,10 @@ public:
 
     // Percentage (0..100) of the current transfer, upload or download.
     std::function<void(int percent)> onProgress;
-    // The connection to the peer is made (before the request goes out).
-    std::function<void()> onConnected;
 
 protected:
+    // The connection to the peer is made (before the request goes out).
+    virtual void connectionMade() {}
     CURL *handle() const { return m_curl; }
     // Resets the handle and applies the shared settings.
     void prepare(const QString &url);

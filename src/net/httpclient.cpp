@@ -28,6 +28,15 @@ size_t HttpClient::write(char *data, size_t size, size_t n, void *p)
     return bytes;
 }
 
+void HttpClient::connectionMade()
+{
+    if (m_connected)
+        return; // one notification per request, also when libcurl reconnects
+    m_connected = true;
+    if (onConnectionStatus)
+        onConnectionStatus(QStringLiteral("Remote host connection complete."), 0, QStringLiteral("OK"));
+}
+
 bool HttpClient::perform(TransferError *error)
 {
     CURL *h = handle();
@@ -35,18 +44,7 @@ bool HttpClient::perform(TransferError *error)
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &HttpClient::write);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
     m_connected = false;
-    const auto previous = onConnected;
-    onConnected = [this, previous] {
-        if (previous)
-            previous();
-        if (m_connected)
-            return;
-        m_connected = true;
-        if (onConnectionStatus)
-            onConnectionStatus(QStringLiteral("Remote host connection complete."), 0, QStringLiteral("OK"));
-    };
     const CURLcode code = curl_easy_perform(h);
-    onConnected = previous;
     TransferError e = classify(code);
     if (m_connected && onConnectionStatus && e.kind != TransferError::Cancelled) {
         onConnectionStatus(QStringLiteral("Remote host disconnected."), int(code),

@@ -31,6 +31,7 @@ public:
     bool post(const QString &url, const QByteArray &body, TransferError *error);
 
 private:
+    void connectionMade() override;
     bool perform(TransferError *error);
     static size_t write(char *data, size_t size, size_t n, void *self);
 

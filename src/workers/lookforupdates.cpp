@@ -94,37 +94,33 @@ void TLookForUpdates::run()
         PublishResult();
         return;
     }
-    m_http = &http;
-    m_catalogue = catalogue;
     if (catalogue.blocked()) {
-        FetchFirmware(StatusBlocked);
+        FetchFirmware(StatusBlocked, http, catalogue);
         msleep(50);
     } else {
-        FetchFirmware(StatusFetching);
+        FetchFirmware(StatusFetching, http, catalogue);
     }
-    m_http = nullptr;
 }
 
-void TLookForUpdates::FetchFirmware(qint32 code)
+void TLookForUpdates::FetchFirmware(qint32 code, HttpClient &http, const Catalogue &catalogue)
 {
     TAktVersions &slot = FAktVersions[kCatalogueModelSlot];
     slot.Status = code;
-    const qint64 size = m_catalogue.readModelEntry(FModelNames[kCatalogueModelSlot], slot);
+    const qint64 size = catalogue.readModelEntry(FModelNames[kCatalogueModelSlot], slot);
+    // Every way out: the code, a status text when there is a new one, the result.
+    auto finish = [this, &slot](qint32 status, const char *text) {
+        slot.Status = status;
+        if (text) {
+            FStatusText = QString::fromLatin1(text);
+            ShowStatus();
+        }
+        PublishResult();
+    };
 
-    if (slot.FileName.isEmpty()) {
-        // No entry for the model: there is no file to fetch.
-        FStatusText = QStringLiteral("Download Fehler");
-        slot.Status = StatusDownloadFailed;
-        ShowStatus();
-        PublishResult();
-        return;
-    }
-    if (!IsPlainFileName(slot.FileName)) {
-        // Never let a catalogue name a path outside the download folder.
-        slot.Status = StatusNoCatalogue;
-        PublishResult();
-        return;
-    }
+    if (slot.FileName.isEmpty())
+        return finish(StatusDownloadFailed, "Download Fehler"); // no entry: no file to fetch
+    if (!IsPlainFileName(slot.FileName))
+        return finish(StatusNoCatalogue, nullptr); // never a path outside the download folder
     const QString path = FDownloadDir + slot.FileName;
     if (QFileInfo::exists(path) && !FileHasSize(path, size))
         QFile::remove(path);
@@ -133,27 +129,15 @@ void TLookForUpdates::FetchFirmware(qint32 code)
         ShowStatus();
         TransferError error;
         // The name is appended unchanged: only the catalogue URL goes through ToUrlPath.
-        if (!m_http->getToFile(FProfile.updateFolderUrl + slot.FileName, path, size, &error)) {
+        if (!http.getToFile(FProfile.updateFolderUrl + slot.FileName, path, size, &error)) {
             if (isCancelled())
                 return;
-            if (error.kind == TransferError::SizeMismatch) {
-                slot.Status = StatusNoCatalogue; // nothing was kept under the real name
-                PublishResult();
-                return;
-            }
-            FStatusText = QStringLiteral("Download Fehler");
-            slot.Status = StatusDownloadFailed;
-            ShowStatus();
-            PublishResult();
-            return;
+            if (error.kind == TransferError::SizeMismatch)
+                return finish(StatusNoCatalogue, nullptr); // nothing was kept under the real name
+            return finish(StatusDownloadFailed, "Download Fehler");
         }
     }
-    if (code == StatusFetching)
-        code = StatusReady;
-    slot.Status = code;
-    FStatusText = QStringLiteral("Download Fertig");
-    ShowStatus();
-    PublishResult();
+    finish(code == StatusFetching ? StatusReady : code, "Download Fertig");
 }
 
 } // namespace naxo

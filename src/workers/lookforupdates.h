@@ -9,6 +9,8 @@
 
 namespace naxo {
 
+class HttpClient;
+
 // Where the update check shows itself; called on the UI thread only.
 class TUpdateCheckView {
 public:
@@ -35,7 +37,7 @@ protected:
     void run() override;
 
 private:
-    void FetchFirmware(qint32 code);
+    void FetchFirmware(qint32 code, HttpClient &http, const Catalogue &catalogue);
     void ShowStatus();
     void ShowProgress();
     void PublishResult();
@@ -48,8 +50,6 @@ private:
     QString FStatusText;
     std::array<TAktVersions, 10> FAktVersions;
     TAktVersions *FTarget;
-    class HttpClient *m_http = nullptr;
-    Catalogue m_catalogue;
 };
 
 } // namespace naxo

@@ -172,3 +172,27 @@ TEST(Catalogue, ModelNameSlots)
     EXPECT_EQ(ModelNames()[6], QStringLiteral("NAXO C 4"));
     EXPECT_TRUE(ModelNames()[9].isEmpty());
 }
+
+TEST(Catalogue, OutcomeOfEveryStatus)
+{
+    const struct {
+        qint32 status;
+        const char *info;
+        const char *fileLabel;
+        bool buttons;
+    } cases[] = {
+        {0, "Server Download ready", "", true},
+        {1, "Server is maintained, try later.", "", false},
+        {2, "No server found. Use local data.", "", true},
+        {3, "No server found. Select Update File manually.", "Select Update File manually!", false},
+        {8, "Download in Arbeit", "", false},
+        {9, "Unknown error!", "", false},
+        {5, "", "", false},
+    };
+    for (const auto &c : cases) {
+        const UpdateCheckOutcome o = OutcomeOf(c.status);
+        EXPECT_EQ(o.info, QString::fromLatin1(c.info)) << c.status;
+        EXPECT_EQ(o.fileLabel, QString::fromLatin1(c.fileLabel)) << c.status;
+        EXPECT_EQ(o.updateButtons, c.buttons) << c.status;
+    }
+}
