@@ -17,7 +17,7 @@ UpdateReport ReplyPieceReport(const QString &piece, qint32 currentCode)
         r.text = QString::fromLatin1(kUpdateScript);
     // Tested on the text as the step above left it: a piece with both markers
     // stays "Update Script".
-    if (r.text.contains(QLatin1String("ubifs is ready"))) {
+    if (r.text.contains(QLatin1String(kReadyMarker))) {
         r.text = QString::fromLatin1(kPleaseWait);
         r.code = 3;
     }
@@ -45,6 +45,11 @@ QList<UpdateReport> ConnectionStatusReports(const QString &event, const QString 
         reports.append(r);
     }
     return reports;
+}
+
+bool ReplyConfirmsInstall(const QString &wholeReply)
+{
+    return wholeReply.contains(QLatin1String(kReadyMarker));
 }
 
 QString UpdateFailedText(const QString &step, const QString &reason)

@@ -14,6 +14,7 @@ struct UpdateReport {
 
 inline constexpr char kPrepareUpdate[] = "Prepare Update";
 inline constexpr char kUpdateScript[] = "Update Script";
+inline constexpr char kReadyMarker[] = "ubifs is ready";
 inline constexpr char kPleaseWait[] = "Please wait";
 inline constexpr char kDoneResetting[] = "Done! Resetting, please wait!";
 inline constexpr char kConnectionError[] = "ERROR! Please reset and try again!";
@@ -31,6 +32,10 @@ UpdateReport ReplyPieceReport(const QString &piece, qint32 currentCode);
 // reports it makes, in order (none for an empty description).
 QList<UpdateReport> ConnectionStatusReports(const QString &event, const QString &description,
                                             const UpdateReport &current);
+
+// Whether a whole install reply said the image is ready (a marker may be
+// split over two pieces, so the pieces are joined first).
+bool ReplyConfirmsInstall(const QString &wholeReply);
 
 // The final text of a job that failed at a step: "Update failed: upload (timeout)".
 QString UpdateFailedText(const QString &step, const QString &reason);

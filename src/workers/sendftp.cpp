@@ -25,6 +25,13 @@ void TSendFTP::ReportProgress()
     });
 }
 
+void TSendFTP::Report(const UpdateReport &report)
+{
+    FStatusText = report.text;
+    FStateCode = report.code;
+    ReportProgress();
+}
+
 void TSendFTP::Fail(const QString &step, const QString &reason)
 {
     FFailed = true;
@@ -81,24 +88,17 @@ void TSendFTP::run()
         const QString text = decoder.decode(piece);
         if (reply.size() < 65536)
             reply += text;
-        const UpdateReport r = ReplyPieceReport(text, FStateCode);
-        FStatusText = r.text;
-        FStateCode = r.code;
-        ReportProgress();
+        Report(ReplyPieceReport(text, FStateCode));
     };
     http.onConnectionStatus = [this](const QString &event, int, const QString &description) {
-        const auto reports = ConnectionStatusReports(event, description, {FStatusText, FStateCode});
-        for (const UpdateReport &r : reports) {
-            FStatusText = r.text;
-            FStateCode = r.code;
-            ReportProgress();
-        }
+        for (const UpdateReport &r : ConnectionStatusReports(event, description, {FStatusText, FStateCode}))
+            Report(r);
     };
     if (!http.post(deviceUrl(FDeviceIp, FProfile.deviceHttpPort, kInstallPath), QByteArray(), &error)) {
         Fail(QStringLiteral("install"), error.reason());
         return;
     }
-    if (!reply.contains(QLatin1String("ubifs is ready"))) {
+    if (!ReplyConfirmsInstall(reply)) {
         // The device closed without saying its image is ready: it will not
         // reset into the new firmware, so this must not end as a success.
         Fail(QStringLiteral("install"), QStringLiteral("device did not confirm"));

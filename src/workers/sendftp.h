@@ -32,6 +32,7 @@ protected:
 
 private:
     void ReportProgress();
+    void Report(const UpdateReport &report);
     void Fail(const QString &step, const QString &reason);
 
     NetworkProfile FProfile;

@@ -57,3 +57,10 @@ TEST(UpdateReply, FailedText)
     EXPECT_EQ(UpdateFailedText(QStringLiteral("upload"), QStringLiteral("timeout")),
               QStringLiteral("Update failed: upload (timeout)"));
 }
+
+TEST(UpdateReply, InstallConfirmedByTheWholeReply)
+{
+    EXPECT_TRUE(ReplyConfirmsInstall(QStringLiteral("Starting\r\nubifs is ready\r\nrebooting\r\n")));
+    EXPECT_TRUE(ReplyConfirmsInstall(QStringLiteral("ubifs is") + QStringLiteral(" ready"))) << "split pieces joined";
+    EXPECT_FALSE(ReplyConfirmsInstall(QStringLiteral("ERROR: firmware image invalid\r\n")));
+}

@@ -27,50 +27,57 @@ Scenario defaultScenario(int count)
 
 namespace {
 
+// Overrides a field only where the scenario names it.
+struct Fields {
+    const QJsonObject &o;
+    bool has(const char *k) const { return o.contains(QLatin1String(k)); }
+    QJsonValue at(const char *k) const { return o[QLatin1String(k)]; }
+    void read(const char *k, QString &f) const { if (has(k)) f = at(k).toString(); }
+    void read(const char *k, bool &f) const { if (has(k)) f = at(k).toBool(); }
+    void read(const char *k, int &f) const { if (has(k)) f = int(at(k).toDouble()); }
+    void read(const char *k, qint64 &f) const { if (has(k)) f = qint64(at(k).toDouble()); }
+};
+
 void apply(const QJsonObject &o, DeviceConfig &d)
 {
-    auto str = [&o](const char *k, QString &f) { if (o.contains(QLatin1String(k))) f = o[QLatin1String(k)].toString(); };
-    auto num = [&o](const char *k, auto &f) {
-        if (o.contains(QLatin1String(k))) f = std::remove_reference_t<decltype(f)>(o[QLatin1String(k)].toDouble());
-    };
-    auto flag = [&o](const char *k, bool &f) { if (o.contains(QLatin1String(k))) f = o[QLatin1String(k)].toBool(); };
-    str("name", d.name);
-    str("build", d.build);
-    str("serial", d.serial);
-    if (o.contains(QLatin1String("mac")))
-        d.mac = QByteArray::fromHex(o[QLatin1String("mac")].toString().remove(u':').toLatin1());
-    num("position", d.position);
-    num("length", d.length);
-    str("replyKind", d.replyKind);
-    num("positionStep", d.positionStep);
-    str("macOf", d.macOf);
-    num("statusDelayMs", d.statusDelayMs);
-    num("statusHttpError", d.statusHttpError);
-    str("statusBody", d.statusBody);
-    flag("ftpRefuse", d.ftpRefuse);
-    num("ftpStallAfter", d.ftpStallAfter);
-    num("ftpDropAfter", d.ftpDropAfter);
-    num("ftpBytesPerSec", d.ftpBytesPerSec);
-    flag("installError", d.installError);
-    num("installHttpError", d.installHttpError);
-    flag("earlyDisconnect", d.earlyDisconnect);
-    flag("bothMarkers", d.bothMarkers);
-    num("installPieceDelayMs", d.installPieceDelayMs);
-    num("resetMs", d.resetMs);
-    flag("resetNeverEnds", d.resetNeverEnds);
+    const Fields f{o};
+    f.read("name", d.name);
+    f.read("build", d.build);
+    f.read("serial", d.serial);
+    if (f.has("mac"))
+        d.mac = QByteArray::fromHex(f.at("mac").toString().remove(u':').toLatin1());
+    f.read("position", d.position);
+    f.read("length", d.length);
+    f.read("replyKind", d.replyKind);
+    f.read("positionStep", d.positionStep);
+    f.read("macOf", d.macOf);
+    f.read("statusDelayMs", d.statusDelayMs);
+    f.read("statusHttpError", d.statusHttpError);
+    f.read("statusBody", d.statusBody);
+    f.read("ftpRefuse", d.ftpRefuse);
+    f.read("ftpStallAfter", d.ftpStallAfter);
+    f.read("ftpDropAfter", d.ftpDropAfter);
+    f.read("ftpBytesPerSec", d.ftpBytesPerSec);
+    f.read("installError", d.installError);
+    f.read("installHttpError", d.installHttpError);
+    f.read("earlyDisconnect", d.earlyDisconnect);
+    f.read("bothMarkers", d.bothMarkers);
+    f.read("installPieceDelayMs", d.installPieceDelayMs);
+    f.read("resetMs", d.resetMs);
+    f.read("resetNeverEnds", d.resetNeverEnds);
 }
 
 void apply(const QJsonObject &o, ServerConfig &s)
 {
-    if (o.contains(QLatin1String("build"))) s.build = o[QLatin1String("build")].toString();
-    if (o.contains(QLatin1String("buildMinor"))) s.buildMinor = o[QLatin1String("buildMinor")].toString();
-    if (o.contains(QLatin1String("fileName"))) s.fileName = o[QLatin1String("fileName")].toString();
-    if (o.contains(QLatin1String("size"))) s.size = qint64(o[QLatin1String("size")].toDouble());
-    if (o.contains(QLatin1String("blocked"))) s.blocked = o[QLatin1String("blocked")].toString();
-    if (o.contains(QLatin1String("missingFile"))) s.missingFile = o[QLatin1String("missingFile")].toBool();
-    if (o.contains(QLatin1String("catalogueSizeDelta")))
-        s.catalogueSizeDelta = qint64(o[QLatin1String("catalogueSizeDelta")].toDouble());
-    if (o.contains(QLatin1String("unreachable"))) s.unreachable = o[QLatin1String("unreachable")].toBool();
+    const Fields f{o};
+    f.read("build", s.build);
+    f.read("buildMinor", s.buildMinor);
+    f.read("fileName", s.fileName);
+    f.read("size", s.size);
+    f.read("blocked", s.blocked);
+    f.read("missingFile", s.missingFile);
+    f.read("catalogueSizeDelta", s.catalogueSizeDelta);
+    f.read("unreachable", s.unreachable);
 }
 
 } // namespace
