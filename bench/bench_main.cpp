@@ -5,6 +5,7 @@
 // memory), prints one table and writes it as JSON. A child is
 //   naxo_bench --lab PATH --case discovery|batch|soak --n N [--soak SECONDS]
 // and prints one JSON line.
+#include "lab.h"
 #include "mainform.h"
 #include "probes.h"
 
@@ -73,15 +74,8 @@ struct LabChild {
     }
     NetworkProfile profile() const
     {
-        NetworkProfile p;
-        p.broadcastAddress = QStringLiteral("127.0.0.1");
-        p.discoveryRemotePort = quint16(ports[QStringLiteral("discovery")].toInt());
-        p.discoveryLocalPort = 0;
-        p.deviceHttpPort = quint16(ports[QStringLiteral("http")].toInt());
-        p.deviceFtpPort = quint16(ports[QStringLiteral("ftp")].toInt());
-        p.updateFolderUrl = QStringLiteral("http://127.0.0.2:%1/QW58-Remote-Updater/NAXO_Firmware/")
-                                .arg(ports[QStringLiteral("server")].toInt());
-        return p;
+        auto port = [this](const char *name) { return quint16(ports[QLatin1String(name)].toInt()); };
+        return lab::loopbackProfile({port("discovery"), port("http"), port("ftp"), port("server")});
     }
 };
 

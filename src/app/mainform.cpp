@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -363,12 +364,7 @@ void TMainForm::startStatusQuery(const TNaxoInfo &info)
     connect(query, &QThread::finished, this, [this, query, key] {
         --FRunningQueries;
         FQueriesInFlight.remove(key);
-        queueMerge(query);
-        if (!FQueryQueue.isEmpty() && !FClosed) {
-            const TNaxoInfo next = FQueryQueue.takeFirst();
-            FQueriesInFlight.remove(queryKey(next));
-            startStatusQuery(next);
-        }
+        queueMerge(query); // the slice also starts the next waiting query
     });
     track(query);
     query->start(QThread::LowPriority);
@@ -385,15 +381,25 @@ void TMainForm::queueMerge(TGetStatusPage *worker)
 
 void TMainForm::drainMerges()
 {
-    constexpr int kSlice = 8;
-    for (int n = 0; n < kSlice && !FMergeQueue.isEmpty(); ++n) {
+    // A few milliseconds of work per event-loop pass, whatever the machine.
+    QElapsedTimer slice;
+    slice.start();
+    constexpr qint64 kBudgetNs = 3'000'000;
+    while (!FMergeQueue.isEmpty() && slice.nsecsElapsed() < kBudgetNs) {
         QPointer<TGetStatusPage> worker = FMergeQueue.takeFirst();
         if (!worker)
             continue;
         GetStatusPageTerminate(worker);
         worker->deleteLater();
     }
-    if (!FMergeQueue.isEmpty())
+    while (!FClosed && !FQueryQueue.isEmpty() && FRunningQueries < kMaxStatusQueries
+           && slice.nsecsElapsed() < kBudgetNs) {
+        const TNaxoInfo next = FQueryQueue.takeFirst();
+        FQueriesInFlight.remove(queryKey(next));
+        startStatusQuery(next);
+    }
+    const bool queriesCanStart = !FQueryQueue.isEmpty() && FRunningQueries < kMaxStatusQueries;
+    if (!FMergeQueue.isEmpty() || (queriesCanStart && !FClosed))
         FMergeSlice->start();
 }
 

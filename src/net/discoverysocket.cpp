@@ -1,5 +1,6 @@
 #include "discoverysocket.h"
 
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QVariant>
 #include <QTimer>
@@ -65,8 +66,10 @@ void DiscoverySocket::deliverSlice()
 {
     // Then hand them on a slice per event-loop pass, so the window keeps
     // painting while they are handled.
-    constexpr int kSlice = 16;
-    for (int n = 0; n < kSlice && !m_pending.isEmpty(); ++n) {
+    QElapsedTimer slice;
+    slice.start();
+    constexpr qint64 kBudgetNs = 2'000'000;
+    while (!m_pending.isEmpty() && slice.nsecsElapsed() < kBudgetNs) {
         const auto [datagram, sender] = m_pending.takeFirst();
         emit datagramIn(datagram, sender);
     }

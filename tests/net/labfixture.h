@@ -23,13 +23,7 @@ struct LabFixture {
         QString error;
         const bool ok = lab->startLoopback({}, &error);
         EXPECT_TRUE(ok) << error.toStdString();
-        profile.broadcastAddress = QStringLiteral("127.0.0.1");
-        profile.discoveryRemotePort = lab->ports().discovery;
-        profile.discoveryLocalPort = 0;
-        profile.deviceHttpPort = lab->ports().http;
-        profile.deviceFtpPort = lab->ports().ftp;
-        profile.updateFolderUrl = QStringLiteral("HTTP://127.0.0.2:%1/QW58-Remote-Updater/NAXO_Firmware/")
-                                      .arg(lab->ports().server);
+        profile = lab::loopbackProfile(lab->ports());
     }
 
     QString ip(int k) const { return lab->device(k)->address().toString(); }

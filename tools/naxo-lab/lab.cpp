@@ -5,6 +5,19 @@
 
 namespace lab {
 
+naxo::NetworkProfile loopbackProfile(const LabPorts &ports)
+{
+    naxo::NetworkProfile p;
+    p.broadcastAddress = QStringLiteral("127.0.0.1");
+    p.discoveryRemotePort = ports.discovery;
+    p.discoveryLocalPort = 0;
+    p.deviceHttpPort = ports.http;
+    p.deviceFtpPort = ports.ftp;
+    p.updateFolderUrl = naxo::updateFolderUrl(Lab::loopbackServerAddress().toString() + u':'
+                                              + QString::number(ports.server));
+    return p;
+}
+
 Lab::Lab(const Scenario &scenario, QObject *parent) : QObject(parent), m_scenario(scenario)
 {
     connect(&m_listener, &QUdpSocket::readyRead, this, &Lab::onDatagrams);

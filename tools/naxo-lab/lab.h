@@ -2,6 +2,7 @@
 
 #include "devicesim.h"
 #include "eventlog.h"
+#include "constants.h"
 #include "labconfig.h"
 #include "updateserversim.h"
 
@@ -18,6 +19,11 @@ struct LabPorts {
     quint16 ftp = 0;       // every device's FTP server
     quint16 server = 0;    // the update server
 };
+
+// The tool's network profile for a lab on loopback with these ports: the
+// discovery request to 127.0.0.1, any local port, the update server at
+// 127.0.0.2. Tests and benchmarks point the tool at the lab with it.
+naxo::NetworkProfile loopbackProfile(const LabPorts &ports);
 
 // N devices and the update server in one process. Loopback mode puts device
 // k at 127.0.0.(10+k) and the update server at 127.0.0.2; a port of 0 picks a
